@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 QtDialogs g_qtDialogs;
@@ -40,16 +41,16 @@ void QtDialogs::message(QWidget* parent, const QString& text)
 bool QtDialogs::askYesNo(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("是(&Y)"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("否(&N)"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
     return box.exec() == QMessageBox::Yes;
 }
 
 bool QtDialogs::askOkCancel(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
-    box.setButtonText(QMessageBox::Cancel, QStringLiteral("取消"));
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
     return box.exec() == QMessageBox::Ok;
 }
 
