@@ -476,11 +476,15 @@ QString DataSet::whereForRow(const Row& original, QVariantList& binds) const
             parts << col + QStringLiteral(" is null");
             return;
         }
-        if (pg && m_fields[f].family == FieldFamily::DateTime) {
-            parts << col + QStringLiteral(" = cast(? as timestamp)");
-        } else {
+        // Compare as the engine stores the value: a date-time typed in by hand may be held without its
+        // time on SQLite, and a numeric on PostgreSQL is compared as the double it was read as.
+        const FieldFamily fam = m_fields[f].family;
+        if (fam == FieldFamily::DateTime)
+            parts << (pg ? col + QStringLiteral(" = cast(? as timestamp)") : QStringLiteral("julianday(") + col + QStringLiteral(") = julianday(?)"));
+        else if (fam == FieldFamily::Number && pg)
+            parts << QStringLiteral("cast(") + col + QStringLiteral(" as double precision) = ?");
+        else
             parts << col + QStringLiteral(" = ?");
-        }
         binds << bindable(f, v);
     };
     bool keyed = !info.key.isEmpty();
