@@ -90,7 +90,7 @@ void DataSet::open()
     else
         base = baseTableOf(sql);
 
-    QSqlQuery q = m_conn.query(sql);
+    // The catalog is read first: on PostgreSQL a second statement would end the streaming result.
     const TableInfo* info = nullptr;
     if (!base.isEmpty()) {
         try {
@@ -99,6 +99,7 @@ void DataSet::open()
             info = nullptr;   // a view or a derived result: read-only
         }
     }
+    QSqlQuery q = m_conn.query(sql);
     m_baseTable = info ? info->name : QString();
 
     QVector<Field> fields;

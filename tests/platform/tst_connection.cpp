@@ -6,10 +6,8 @@
 #include "test_database.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlRecord>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -258,22 +256,19 @@ private slots:
 
     void serverNotAnswering()
     {
-        // A port that nobody listens on: take one and let it go.
-        int port = 0;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost));
-            port = probe.serverPort();
-        }
+        // Port 1 on loopback: nothing listens there.
         ConnectionSettings s;
         s.engine = Engine::PostgreSQL;
-        s.server = QString("127.0.0.1:%1").arg(port);
+        s.server = "127.0.0.1:1";
         s.database = "orvane";
         s.user = "nobody";
         Connection c(s);
-        QElapsedTimer t;
-        t.start();
-        QVERIFY_THROWS_EXCEPTION(DbError, c.open());
+        try {
+            c.open();
+            QFAIL("a server that is not there answered");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains("127.0.0.1:1"), qPrintable(e.message()));
+        }
         QVERIFY(!c.isOpen());
     }
 
