@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUuid>
+#include <algorithm>
 #include <sqlite3.h>
 
 QString familyName(FieldFamily family)
@@ -495,23 +496,33 @@ const Connection::PagingIndex& Connection::sqlitePagingIndex(const QString& tabl
     idx->pageSize = pageSize;
     idx->condition = norm;
     idx->stamp = stamp;
-    const QByteArray sql = QStringLiteral("select %1 from %2 where %3\n order by %1 %4")
-                               .arg(key, table, condition.trimmed().isEmpty() ? QStringLiteral("1=1") : condition,
-                                    descending ? QStringLiteral("desc") : QStringLiteral("asc"))
+    // No ORDER BY: the engine may then answer from whichever index covers the condition (as it does
+    // for count(*)); the keys are put in order here.
+    const QByteArray sql = QStringLiteral("select %1 from %2 where %3\n")
+                               .arg(key, table, condition.trimmed().isEmpty() ? QStringLiteral("1=1") : condition)
                                .toUtf8();
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(h, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
         throw DbError(sqliteMessage(h));
-    qint64 n = 0;
+    std::vector<qint64> keys;
+    bool ordered = true;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if (n % pageSize == 0)
-            idx->firstKeys.push_back(sqlite3_column_int64(stmt, 0));
-        ++n;
+        const qint64 k = sqlite3_column_int64(stmt, 0);
+        if (!keys.empty() && k < keys.back())
+            ordered = false;
+        keys.push_back(k);
     }
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE)
         throw DbError(sqliteMessage(h));
+    if (!ordered)
+        std::sort(keys.begin(), keys.end());
+    if (descending)
+        std::reverse(keys.begin(), keys.end());
+    const qint64 n = static_cast<qint64>(keys.size());
+    for (qint64 i = 0; i < n; i += pageSize)
+        idx->firstKeys.push_back(keys[static_cast<size_t>(i)]);
     idx->total = n;
     // A few recent conditions are enough: paging follows the last query.
     if (m_paging.size() >= 8)
