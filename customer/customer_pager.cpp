@@ -40,12 +40,8 @@ void CustomerPager::run(const FilterTriple& filter)
     // The count goes first: on SQLite it also prepares the paging of this condition.
     ADOCustomer.querySql = filter.querySql;
     ADOCustomer.recordCount = 0;
-    Connection& conn = ADOCustomerPage.connection();
-    const qint64 n = conn.countRows(filter.querySql);
+    const qint64 n = ADOCustomerPage.connection().countRows(filter.querySql);
     ADOCustomer.recordCount = n;
-    // The catalog is read before the page: on PostgreSQL a catalog query run while the page is
-    // still being read would cut the page off.
-    conn.tableInfo(QStringLiteral("Customer"));
     ADOCustomerPage.close();
     ADOCustomerPage.setSql(m_pagingSql);
     ADOCustomerPage.open();

@@ -4,6 +4,7 @@
 #include "data_set.h"
 #include "date_box.h"
 #include "date_text.h"
+#include "schema.h"
 #include "scripted_dialogs.h"
 #include "shell_commands.h"
 #include "test_database.h"
@@ -120,6 +121,7 @@ private slots:
     void quickQueryAndPaging();
     void pickListsRefillAndPlusButtons();
     void navigationMovesWithinPage();
+    void screenshots();
 };
 
 void TestCustomerWindow::layoutAndCaptions()
@@ -610,6 +612,42 @@ void TestCustomerWindow::navigationMovesWithinPage()
     QCOMPARE(page->recNo(), 3);
     QCOMPARE(f.child<QLineEdit>("edCompany_Name")->text(), QStringLiteral("测试公司4"));
     QVERIFY(f.dialogs.shown.isEmpty());
+}
+
+// Pictures of both pages with demo customers, for looking at the window: only when
+// ORVANE_SCREENSHOT_DIR names a folder (run under xvfb-run with QT_QPA_PLATFORM=xcb).
+void TestCustomerWindow::screenshots()
+{
+    const QString dir = qEnvironmentVariable("ORVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        QSKIP("ORVANE_SCREENSHOT_DIR not set");
+    Fixture f;
+    Schema::DemoOptions demo;
+    demo.count = 400;
+    Schema::addDemoCustomers(*f.conn, demo);
+    CustomerWindow& w = f.open();
+    w.resize(1100, 720);
+    QTest::qWait(50);
+    f.child<QLineEdit>("edQryCName")->setText(QStringLiteral("公司"));
+    f.click("SB_Qry");
+    f.click("BtnNext");
+    f.selectRows({2, 3, 5});
+    QTest::qWait(50);
+    QVERIFY(w.grab().save(dir + QStringLiteral("/customer_list.png")));
+    f.grid()->setCurrentIndex(f.grid()->model()->index(3, 0));
+    f.pages()->setCurrentIndex(1);
+    QTest::qWait(50);
+    QVERIFY(w.grab().save(dir + QStringLiteral("/customer_detail_browse.png")));
+    f.click("TB_Edit");
+    QTest::qWait(50);
+    QVERIFY(w.grab().save(dir + QStringLiteral("/customer_detail_edit.png")));
+    f.click("TB_Cancel");
+    f.dialogs.clear();
+    Fixture g(Engine::SQLite, QStringLiteral("nobody"));
+    CustomerWindow& n = g.open(QStringLiteral("N"));
+    n.resize(1100, 400);
+    QTest::qWait(50);
+    QVERIFY(n.grab().save(dir + QStringLiteral("/customer_no_rights.png")));
 }
 
 QTEST_MAIN(TestCustomerWindow)
