@@ -6,6 +6,7 @@
 #include "wait_indicator.h"
 #include "wait_window.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QLabel>
@@ -83,6 +84,7 @@ private slots:
     void refusingChildKeepsMainWindowOpen();
     void switchUserKeepsRefusingChild();
     void switchUserCancelledEndsRun();
+    void switchUserWhileEditingCustomer();
     void dictionaryCommands();
     void contactAndHelp();
     void dateBoxesShowIsoDates();
@@ -378,6 +380,35 @@ void TestMainWindow::switchUserCancelledEndsRun()
     QCOMPARE(dialogs.count(QStringLiteral("yesno")), 0);
     QCOMPARE(child->asked, 1);   // once by the switch; not again when the run ends
     QCOMPARE(app.dataModule().CurrentUserCode, QStringLiteral("Admin"));
+}
+
+// The real customer window in the middle of adding a record.
+void TestMainWindow::switchUserWhileEditingCustomer()
+{
+    AppFixture app(Engine::SQLite);
+    ScriptedDialogs dialogs;
+    int logins = 0;
+    MainWindow main;
+    main.setLoginStep(loginAs(QStringLiteral("Admin"), &logins));
+    QVERIFY(main.startSession());
+    QPointer<QMdiSubWindow> sub = main.openCustomerWindow(QStringLiteral("Y"));
+    auto* customers = static_cast<CustomerWindow*>(sub->widget());
+    auto* add = customers->findChild<QAbstractButton*>(QStringLiteral("TB_Add"));
+    QVERIFY(add);
+    add->click();
+    QCOMPARE(customers->editMode(), 1);
+
+    main.N11Click();
+    flushDeletes();
+    QCOMPARE(logins, 2);
+    QVERIFY(sub);
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(customers->editMode(), 1);
+    // Leaving the program is refused by the editing window before the question is asked.
+    dialogs.clear();
+    main.close();
+    QVERIFY(sub);
+    QCOMPARE(dialogs.count(QStringLiteral("yesno")), 0);
 }
 
 void TestMainWindow::dictionaryCommands()
