@@ -86,6 +86,8 @@ CustomerWindow::~CustomerWindow()
 
 void CustomerWindow::setSelfDataFlag(const QString& flag) { SelfDataFlag = flag; }
 
+void CustomerWindow::setSaveQueryEnabled(bool enabled) { btSaveQuery->setEnabled(enabled); }
+
 // ---------------------------------------------------------------- layout
 
 void CustomerWindow::buildToolBar()
@@ -132,13 +134,7 @@ void CustomerWindow::buildToolBar()
     connect(MIOut, &QAction::triggered, this, [this] { emit importRequested(QStringLiteral("N")); });
 
     TB_Export = button("TB_Export", QStringLiteral("导出"), {}, nullptr);
-    connect(TB_Export, &QToolButton::clicked, this, [this] {
-        if (EditMode > 0) {
-            refusedWhileEditing();
-            return;
-        }
-        emit exportRequested();
-    });
+    connect(TB_Export, &QToolButton::clicked, this, &CustomerWindow::exportRequested);
 
     TB_Print = button("TB_Print", QStringLiteral("打印"), {}, nullptr);
     PrintMenu = new QMenu(TB_Print);

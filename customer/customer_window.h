@@ -45,6 +45,8 @@ public:
     // its totals. quick: the page buttons are enabled whatever the total.
     void runQuery(const FilterTriple& filter, bool quick = false);
     const CustomerPager& pager() const { return *m_pager; }
+    // "保存查询条件" is enabled by each query; saving the query disables it again.
+    void setSaveQueryEnabled(bool enabled);
     // The page on show (the reports print from it).
     DataSet* customerPage() const { return ADOCustomerPage; }
 

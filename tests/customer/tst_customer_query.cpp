@@ -4,6 +4,7 @@
 #include "data_set.h"
 #include "db_error.h"
 #include "test_database.h"
+#include "wait_indicator.h"
 
 #include <QtTest>
 
@@ -28,6 +29,7 @@ private slots:
     void conditionsSelectTheirRows();
     void failedFetchKeepsThePage_data();
     void failedFetchKeepsThePage();
+    void waitWindowAroundEveryFetch();
 };
 
 void TestCustomerQuery::filterTriple_data()
@@ -365,6 +367,43 @@ void TestCustomerQuery::failedFetchKeepsThePage()
     QVERIFY(pager.nextPage());
     QCOMPARE(pager.currentPage(), 3);
     QCOMPARE(page.recordCount(), 50);
+}
+
+namespace {
+struct CountingWait : WaitIndicator {
+    int shown = 0;
+    int hidden = 0;
+    void showWait() override { ++shown; }
+    void hideWait() override { ++hidden; }
+};
+} // namespace
+
+// The wait window is up while the server counts and pages, and down again also when a fetch fails.
+void TestCustomerQuery::waitWindowAroundEveryFetch()
+{
+    TestDatabase db(Engine::SQLite);
+    insertNumbered(db.connection(), 150);
+    CountingWait wait;
+    setWaitIndicator(&wait);
+    DataSet page(db.connection());
+    CustomerPager pager(page);
+    pager.run(CustomerQuery::build(QStringLiteral("Y"), {}));
+    QCOMPARE(wait.shown, 1);
+    QCOMPARE(wait.hidden, 1);
+    QVERIFY(pager.nextPage());
+    QCOMPARE(wait.shown, 2);
+    QVERIFY(!pager.nextPage());   // at the bound nothing is fetched
+    QCOMPARE(wait.shown, 2);
+    QuickQueryInput bad;
+    bad.companyName = QStringLiteral("x");
+    FilterTriple broken = CustomerQuery::build(QStringLiteral("Y"), bad);
+    broken.querySql += QStringLiteral(" and NoSuchColumn = 1");
+    QVERIFY_THROWS_EXCEPTION(DbError, pager.run(broken));
+    QCOMPARE(wait.shown, 3);
+    QCOMPARE(wait.hidden, 3);
+    // The renderings keep what was built; the page that was on show stays paged by the old numbers.
+    QCOMPARE(pager.filter().querySql, broken.querySql);
+    setWaitIndicator(nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestCustomerQuery)

@@ -11,6 +11,8 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -121,6 +123,8 @@ private slots:
     void quickQueryAndPaging();
     void pickListsRefillAndPlusButtons();
     void navigationMovesWithinPage();
+    void keyboard();
+    void exitClosesTheMdiChild();
     void screenshots();
 };
 
@@ -612,6 +616,52 @@ void TestCustomerWindow::navigationMovesWithinPage()
     QCOMPARE(page->recNo(), 3);
     QCOMPARE(f.child<QLineEdit>("edCompany_Name")->text(), QStringLiteral("测试公司4"));
     QVERIFY(f.dialogs.shown.isEmpty());
+}
+
+void TestCustomerWindow::keyboard()
+{
+    Fixture f;
+    CustomerWindow& w = f.open();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // Alt with the underlined letter presses the toolbar button.
+    QTest::keyClick(f.grid(), Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(w.editMode(), 1);
+    auto* company = f.child<QLineEdit>("edCompany_Name");
+    company->setFocus();
+    QTest::keyClicks(company, QStringLiteral("ab"));
+    QTest::keyClick(company, Qt::Key_Return);
+    QCOMPARE(company->text(), QStringLiteral("ab"));
+    QCOMPARE(QApplication::focusWidget(), f.child<QLineEdit>("edMain_LinkMan"));
+    f.child<QComboBox>("cbData_Type")->setCurrentText(QStringLiteral("企业数据"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QVERIFY2(f.dialogs.shown.isEmpty(), qPrintable(f.dialogs.texts().join(QLatin1Char('|'))));
+    QCOMPARE(w.editMode(), 0);
+    QCOMPARE(f.count(QStringLiteral("Company_Name='ab'")), qint64(1));
+}
+
+void TestCustomerWindow::exitClosesTheMdiChild()
+{
+    Fixture f;
+    QMdiArea area;
+    area.resize(1000, 700);
+    auto* w = new CustomerWindow;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* sub = area.addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    area.show();
+    sub->show();
+    QCoreApplication::processEvents();
+    QPointer<QMdiSubWindow> alive(sub);
+    w->TB_AddClick();
+    QCOMPARE(sub->windowTitle(), QStringLiteral("内部客户资料--增加"));   // the child's caption is the frame's
+    w->findChild<QToolButton*>(QStringLiteral("TB_Exit"))->click();
+    QCoreApplication::processEvents();
+    QVERIFY(alive);
+    QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("当前处于编辑状态,请先保存数据.")});
+    w->TB_CancelClick();
+    w->findChild<QToolButton*>(QStringLiteral("TB_Exit"))->click();
+    QTRY_VERIFY(!alive);
 }
 
 // Pictures of both pages with demo customers, for looking at the window: only when
