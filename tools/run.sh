@@ -19,9 +19,12 @@ if [ ! -f "$ini" ]; then
 fi
 # Prepares the database Account.Ini names; status 5 means it was prepared before.
 status=0
-"$bin/orvane-db" --ini "$ini" init || status=$?
-if [ "$status" -ne 0 ] && [ "$status" -ne 5 ]; then
-  echo "the database could not be prepared (orvane-db status $status); see above" >&2
+message=$("$bin/orvane-db" --ini "$ini" init 2>&1) || status=$?
+if [ "$status" -eq 0 ]; then
+  echo "$message"
+elif [ "$status" -ne 5 ]; then
+  echo "$message" >&2
+  echo "the database could not be prepared (orvane-db status $status)" >&2
   exit "$status"
 fi
 
@@ -37,5 +40,5 @@ trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 [ -e "/tmp/.X11-unix/X$n" ] || { echo "the virtual display :$n (Xvfb) did not start" >&2; exit 1; }
 export DISPLAY=:$n
-echo "== Orvane runs on the virtual display $DISPLAY (Xvfb); e.g. xwd -root -display $DISPLAY shows it"
+echo "== Orvane runs on the virtual display $DISPLAY (Xvfb); it ends when Orvane is closed"
 "$bin/orvane"
