@@ -216,7 +216,7 @@ int main(int argc, char* argv[])
     parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("demo 要添加的客户数量"), QStringLiteral("[N]"));
     if (!parser.parse(QCoreApplication::arguments()))
         return complain(Usage, parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         say(parser.helpText());
         return Done;
     }
