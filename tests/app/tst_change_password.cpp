@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Engine)
 
 namespace {
 

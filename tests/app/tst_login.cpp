@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-Q_DECLARE_METATYPE(Engine)
 
 class TestLogin : public QObject {
     Q_OBJECT

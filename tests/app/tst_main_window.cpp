@@ -19,7 +19,6 @@
 #include <QTest>
 #include <stdexcept>
 
-Q_DECLARE_METATYPE(Engine)
 
 // A child that is "editing": it refuses to close and counts the questions.
 class RefusingChild : public QWidget {

@@ -4,8 +4,6 @@
 #include <QProcess>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Engine)
-
 namespace {
 struct Run {
     int code = -1;
@@ -37,9 +35,7 @@ private slots:
 
 void TestCli::queryAndPage_data()
 {
-    QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::SQLite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
+    addEngines();
 }
 
 void TestCli::queryAndPage()

@@ -8,8 +8,6 @@
 
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Engine)
-
 class TestCustomerQuery : public QObject {
     Q_OBJECT
 private slots:
@@ -139,13 +137,6 @@ void TestCustomerQuery::pageCount()
 {
     QFETCH(qint64, total);
     QTEST(CustomerPager::pageCountFor(total), "pages");
-}
-
-static void addEngines()
-{
-    QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::SQLite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
 }
 
 void TestCustomerQuery::quotedValuesRun_data() { addEngines(); }

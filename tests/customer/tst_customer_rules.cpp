@@ -8,18 +8,10 @@
 
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Engine)
-
 namespace {
 const QString kFirm = QStringLiteral("企业数据");
 const QString kPerson = QStringLiteral("个人数据");
 
-void addEngines()
-{
-    QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::SQLite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
-}
 } // namespace
 
 class TestCustomerRules : public QObject {

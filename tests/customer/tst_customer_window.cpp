@@ -21,8 +21,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Engine)
-
 namespace {
 
 const QString kSaveFirst = QStringLiteral("请先保存当前编辑的信息.");
@@ -97,13 +95,6 @@ struct Fixture {
     ScriptedDialogs dialogs;
     std::unique_ptr<CustomerWindow> window;
 };
-
-void addEngines()
-{
-    QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::SQLite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
-}
 
 } // namespace
 

@@ -18,16 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Engine)
-
 namespace {
-
-void addEngines()
-{
-    QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::SQLite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
-}
 
 using F = FieldFamily;
 struct Column {

@@ -11,16 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Engine)
-
 namespace {
-
-void addEngines()
-{
-    QTest::addColumn<Engine>("engine");
-    QTest::newRow("sqlite") << Engine::SQLite;
-    QTest::newRow("postgresql") << Engine::PostgreSQL;
-}
 
 // 300 customers: IDs ascend with the insert order; every sixth is entrusted, so 250 are internal.
 QList<qlonglong> fillCustomers(Connection& c)

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 // A fresh database for one test, on either engine: a new SQLite file in a temporary folder, or a new
@@ -33,6 +34,16 @@ private:
     QString m_pgDatabase;
     std::unique_ptr<Connection> m_connection;
 };
+
+Q_DECLARE_METATYPE(Engine)
+
+// The column "engine" of a data table, with one row per engine.
+inline void addEngines()
+{
+    QTest::addColumn<Engine>("engine");
+    QTest::newRow("sqlite") << Engine::SQLite;
+    QTest::newRow("postgresql") << Engine::PostgreSQL;
+}
 
 // Inside a test function: skips PostgreSQL rows when the cluster is not there.
 #define SKIP_WITHOUT_ENGINE(engine)                                                                    \
