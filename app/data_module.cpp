@@ -1,5 +1,6 @@
 #include "data_module.h"
 
+#include "data_set.h"
 #include "db_error.h"
 #include "ini_file.h"
 #include "sql_text.h"
@@ -146,17 +147,15 @@ QString DataModule::userRowSql(const QString& userCode)
     return QStringLiteral("select * from Pub_User where UserCode='") + SqlText::escape(userCode) + QStringLiteral("' ");
 }
 
-bool DataModule::userRight(const QString& column)
+bool DataModule::userRight(const QString& column) { return userRights({column}).value(column); }
+
+QHash<QString, bool> DataModule::userRights(const QStringList& columns)
 {
-    QSqlQuery q = connection().query(userRowSql(CurrentUserCode));
-    if (!q.next())
-        return false;
-    const QVariant v = q.value(column);
-    if (v.isNull() || !v.isValid())
-        return false;
-    if (v.metaType().id() == QMetaType::QString) {
-        const QString s = v.toString().trimmed().toLower();
-        return s == QLatin1String("1") || s == QLatin1String("true") || s == QLatin1String("t");
-    }
-    return v.toBool();
+    DataSet user(connection());
+    user.setSql(userRowSql(CurrentUserCode));
+    user.open();
+    QHash<QString, bool> rights;
+    for (const QString& c : columns)
+        rights.insert(c, !user.isEmpty() && user.asBool(c));
+    return rights;
 }

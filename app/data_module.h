@@ -3,6 +3,7 @@
 #include "connection.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <memory>
@@ -63,6 +64,8 @@ public:
     // The current user's Pub_User row read as rights: select * from Pub_User where UserCode='<code>'
     // Returns false for every right when the row is missing; NULL is false.
     bool userRight(const QString& column);
+    // Several rights from one read of the row, by the column names given.
+    QHash<QString, bool> userRights(const QStringList& columns);
     static QString userRowSql(const QString& userCode);
 
 private:

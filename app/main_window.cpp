@@ -3,7 +3,6 @@
 #include "change_password_dialog.h"
 #include "customer_window.h"
 #include "data_module.h"
-#include "data_set.h"
 #include "dialogs.h"
 #include "login_dialog.h"
 
@@ -258,13 +257,9 @@ bool MainWindow::startSession()
 
 void MainWindow::ApplyMenuRights()
 {
-    DataSet user(DM_Init().connection());
-    user.setSql(DataModule::userRowSql(DM_Init().CurrentUserCode));
-    user.open();
-    const bool outData = !user.isEmpty() && user.asBool(QStringLiteral("Edit_OutData"));
-    const bool actionLog = !user.isEmpty() && user.asBool(QStringLiteral("Action_Log"));
-    m_items.value(QStringLiteral("N3"))->setVisible(outData);
-    m_items.value(QStringLiteral("N23"))->setVisible(actionLog);
+    const QHash<QString, bool> granted = DM_Init().userRights({QStringLiteral("Edit_OutData"), QStringLiteral("Action_Log")});
+    m_items.value(QStringLiteral("N3"))->setVisible(granted.value(QStringLiteral("Edit_OutData")));
+    m_items.value(QStringLiteral("N23"))->setVisible(granted.value(QStringLiteral("Action_Log")));
 }
 
 void MainWindow::endRun()

@@ -115,13 +115,16 @@ QStringList CustomerRules::pickListItems(const QString& table)
 
 CustomerRules::Rights CustomerRules::readRights(DataModule& dm)
 {
+    const QHash<QString, bool> granted = dm.userRights(
+        {QStringLiteral("New"), QStringLiteral("Edit"), QStringLiteral("Del"), QStringLiteral("Import"),
+         QStringLiteral("Export"), QStringLiteral("Print"), QStringLiteral("Query")});
     Rights r;
-    r.add = dm.userRight(QStringLiteral("New"));
-    r.edit = dm.userRight(QStringLiteral("Edit"));
-    r.remove = dm.userRight(QStringLiteral("Del"));
-    r.import = dm.userRight(QStringLiteral("Import"));
-    r.exportData = dm.userRight(QStringLiteral("Export"));
-    r.print = dm.userRight(QStringLiteral("Print"));
-    r.query = dm.userRight(QStringLiteral("Query"));
+    r.add = granted.value(QStringLiteral("New"));
+    r.edit = granted.value(QStringLiteral("Edit"));
+    r.remove = granted.value(QStringLiteral("Del"));
+    r.import = granted.value(QStringLiteral("Import"));
+    r.exportData = granted.value(QStringLiteral("Export"));
+    r.print = granted.value(QStringLiteral("Print"));
+    r.query = granted.value(QStringLiteral("Query"));
     return r;
 }

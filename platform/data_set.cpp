@@ -297,14 +297,7 @@ QString DataSet::asString(const QString& field) const
 
 bool DataSet::asBool(const QString& field) const
 {
-    const QVariant v = value(field);
-    if (v.isNull())
-        return false;
-    if (v.metaType().id() == QMetaType::QString) {
-        const QString s = v.toString().trimmed().toLower();
-        return s == QLatin1String("1") || s == QLatin1String("true") || s == QLatin1String("t") || s == QLatin1String("yes");
-    }
-    return v.toBool();
+    return typedValue(FieldFamily::Boolean, value(field)).toBool();
 }
 
 qlonglong DataSet::asInt(const QString& field) const { return value(field).toLongLong(); }
@@ -328,7 +321,7 @@ QVariant DataSet::typedValue(FieldFamily family, const QVariant& raw)
     case FieldFamily::Boolean:
         if (raw.metaType().id() == QMetaType::QString) {
             const QString s = raw.toString().trimmed().toLower();
-            return QVariant(s == QLatin1String("1") || s == QLatin1String("true") || s == QLatin1String("t"));
+            return QVariant(s == QLatin1String("1") || s == QLatin1String("true") || s == QLatin1String("t") || s == QLatin1String("yes"));
         }
         return QVariant(raw.toBool());
     case FieldFamily::DateTime: {
