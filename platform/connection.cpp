@@ -1,14 +1,12 @@
 #include "connection.h"
 
 #include "db_error.h"
-#include "sql_text.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlRecord>
 #include <QUuid>
 #include <algorithm>
 #include <sqlite3.h>

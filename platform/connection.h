@@ -100,7 +100,6 @@ private:
     const PagingIndex& sqlitePagingIndex(const QString& table, const QString& key, bool descending, int pageSize,
                                          const QString& condition);
     quint64 sqliteChangeStamp();
-    void sqliteExecScript(const QString& script);
 
     ConnectionSettings m_settings;
     QString m_name;
